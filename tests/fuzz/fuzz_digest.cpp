@@ -1,0 +1,41 @@
+// The digest against a byte-wise reference, and its formatting against
+// "%X%X" at every capacity.
+#include <cassert>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "digest.h"
+
+using namespace setupcore;
+
+static std::uint32_t feed(std::uint32_t reg, unsigned char b) {
+  reg ^= b;
+  for (int i = 0; i < 8; ++i) reg = (reg & 1) ? (reg >> 1) ^ 0xEDB88320u : reg >> 1;
+  return reg;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  text = text.substr(0, std::strlen(text.c_str()));
+  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+  auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
+  std::uint32_t f = 0xFFFFFFFF;
+  for (unsigned char c : text) f = feed(f, lower(c));
+  std::uint32_t m = feed(f, 0);
+  for (auto it = text.rbegin(); it != text.rend(); ++it) m = feed(m, upper(*it));
+
+  const Digest d = digest(text);
+  assert(d.forward == f && d.mirrored == m);
+
+  char expected[32];
+  const int n = std::snprintf(expected, sizeof expected, "%X%X", m, f);
+  for (size_t capacity = 0; capacity <= 17; ++capacity) {
+    char* out = new char[capacity ? capacity : 1];
+    const bool fits = format_digest(d, out, capacity);
+    assert(fits == (static_cast<size_t>(n) + 1 <= capacity));
+    if (fits) assert(std::strcmp(out, expected) == 0);
+    delete[] out;
+  }
+  return 0;
+}

@@ -1,0 +1,138 @@
+#include "harness.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+extern "C" int setupkit_raw_call(const void* fn, const std::uint32_t* args, int count, int* esp_shift);
+
+namespace harness {
+
+using C = Convention;
+
+const ExportInfo kSrvsetupExports[25] = {
+    {1, "ClearAccessRights", C::Cdecl, 1},
+    {2, "DriveOk", C::Stdcall, 1},
+    {3, "GetFilterDir", C::Stdcall, 1},
+    {4, "GetIISDir", C::Stdcall, 1},
+    {5, "IISAddFilter", C::Stdcall, 1},
+    {6, "IISInstallVirtualDir", C::Stdcall, 3},
+    {7, "IISVirtToReal", C::Stdcall, 1},
+    {8, "InstallService", C::Stdcall, 3},
+    {9, "IsEmpty", C::Stdcall, 1},
+    {10, "IsNT", C::Cdecl, 0},
+    {11, "KeyExist", C::Cdecl, 1},
+    {12, "LaunchService", C::Stdcall, 1},
+    {13, "NTSetDirAccess", C::Cdecl, 8},
+    {14, "RemoveService", C::Stdcall, 1},
+    {15, "RunningAsAdministrator", C::Cdecl, 0},
+    {16, "RunningService", C::Stdcall, 1},
+    {17, "ShutService", C::Stdcall, 1},
+    {18, "UNow1", C::Stdcall, 1},
+    {19, "UNow", C::Stdcall, 1},
+    {20, "VerifyAddress", C::Stdcall, 1},
+    {21, "clean", C::Stdcall, 1},
+    {22, "icmp", C::Cdecl, 0},
+    {23, "rdup", C::Stdcall, 2},
+    {24, "replace", C::Stdcall, 3},
+    {25, "strconv", C::Stdcall, 2},
+};
+
+const ExportInfo kClisetupExports[7] = {
+    {1, "KeyExist", C::Cdecl, 1},   {2, "VerifyAddress", C::Stdcall, 1}, {3, "clean", C::Stdcall, 1},
+    {4, "icmp", C::Cdecl, 0},       {5, "rdup", C::Stdcall, 2},          {6, "replace", C::Stdcall, 3},
+    {7, "strconv", C::Stdcall, 2},
+};
+
+RawResult raw_call(const void* fn, const std::uint32_t* args, int count) {
+  RawResult r{};
+  r.value = setupkit_raw_call(fn, args, count, &r.esp_shift);
+  return r;
+}
+
+std::string program_dir() {
+  char path[MAX_PATH];
+  const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string dir(path, n);
+  return dir.substr(0, dir.find_last_of("\\/"));
+}
+
+std::string unique_name(const char* stem) {
+  static LONG counter = 0;
+  return std::string(stem) + "_" + std::to_string(GetCurrentProcessId()) + "_" +
+         std::to_string(InterlockedIncrement(&counter));
+}
+
+Dll::Dll(const char* file) {
+  module_ = LoadLibraryA(file);
+  if (_stricmp(file, "clisetup.dll") == 0) {
+    table_ = kClisetupExports;
+    table_size_ = 7;
+  } else {
+    table_ = kSrvsetupExports;
+    table_size_ = 25;
+  }
+  if (!module_) ADD_FAILURE() << "LoadLibraryA(" << file << ") failed with " << GetLastError();
+}
+
+Dll::~Dll() {
+  if (module_) FreeLibrary(module_);
+}
+
+const ExportInfo* Dll::info(const char* name) const {
+  for (int i = 0; i < table_size_; ++i)
+    if (std::strcmp(table_[i].name, name) == 0) return &table_[i];
+  return nullptr;
+}
+
+int Dll::call(const char* name, const std::uint32_t* args, int count) const {
+  const ExportInfo* row = info(name);
+  const FARPROC fn = proc(name);
+  if (!row || !fn) {
+    ADD_FAILURE() << "no export " << name;
+    return -999;
+  }
+  EXPECT_EQ(row->arguments, count) << name << ": argument count";
+  const RawResult r = raw_call(reinterpret_cast<const void*>(fn), args, count);
+  const int expected = row->convention == Convention::Stdcall ? 0 : -4 * count;
+  EXPECT_EQ(expected, r.esp_shift) << name << ": stack not balanced for its calling convention";
+  return r.value;
+}
+
+ImportPatch::ImportPatch(HMODULE module, const char* import_dll, const char* function,
+                         const void* replacement) {
+  auto* base = reinterpret_cast<BYTE*>(module);
+  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  if (dir.VirtualAddress == 0) return;
+  for (auto* desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
+    if (_stricmp(reinterpret_cast<const char*>(base + desc->Name), import_dll) != 0) continue;
+    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + (desc->OriginalFirstThunk ? desc->OriginalFirstThunk
+                                                                                       : desc->FirstThunk));
+    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
+    for (; names->u1.AddressOfData; ++names, ++slots) {
+      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+      auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+      if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) != 0) continue;
+      void** slot = reinterpret_cast<void**>(&slots->u1.Function);
+      DWORD old = 0;
+      if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return;
+      original_ = *slot;
+      *slot = const_cast<void*>(replacement);
+      VirtualProtect(slot, sizeof *slot, old, &old);
+      slot_ = slot;
+      return;
+    }
+  }
+}
+
+ImportPatch::~ImportPatch() {
+  if (!slot_) return;
+  DWORD old = 0;
+  VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &old);
+  *slot_ = const_cast<void*>(original_);
+  VirtualProtect(slot_, sizeof *slot_, old, &old);
+}
+
+}  // namespace harness

@@ -1,0 +1,99 @@
+// Loads the built DLLs by file name and calls their exports through raw
+// function pointers, checking that each call leaves the stack as its calling
+// convention demands.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <type_traits>
+
+namespace harness {
+
+enum class Convention { Stdcall, Cdecl };
+
+struct ExportInfo {
+  int ordinal;
+  const char* name;
+  Convention convention;
+  int arguments;
+};
+
+// The full, final tables: names, ordinals, conventions, argument counts.
+extern const ExportInfo kSrvsetupExports[25];
+extern const ExportInfo kClisetupExports[7];
+
+struct RawResult {
+  int value;
+  int esp_shift;  // 0 for stdcall, -4*n for cdecl
+};
+RawResult raw_call(const void* fn, const std::uint32_t* args, int count);
+inline RawResult raw_call(const void* fn, std::initializer_list<std::uint32_t> args) {
+  return raw_call(fn, args.begin(), static_cast<int>(args.size()));
+}
+
+template <typename T>
+std::uint32_t word(T v) {
+  if constexpr (std::is_pointer_v<T>)
+    return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(v));
+  else
+    return static_cast<std::uint32_t>(v);
+}
+
+class Dll {
+ public:
+  // "srvsetup.dll" or "clisetup.dll", loaded from beside the test program.
+  explicit Dll(const char* file);
+  ~Dll();
+  Dll(const Dll&) = delete;
+  Dll& operator=(const Dll&) = delete;
+
+  HMODULE module() const { return module_; }
+  const ExportInfo* info(const char* name) const;
+  FARPROC proc(const char* name) const { return GetProcAddress(module_, name); }
+
+  // Calls the export by name with its table's convention; adds a test
+  // failure if the export is missing, the argument count is not the table's,
+  // or the stack comes back unbalanced.
+  int call(const char* name, const std::uint32_t* args, int count) const;
+  int call(const char* name, std::initializer_list<std::uint32_t> args) const {
+    return call(name, args.begin(), static_cast<int>(args.size()));
+  }
+
+  template <typename... A>
+  int operator()(const char* name, A... args) const {
+    return call(name, {word(args)...});
+  }
+
+ private:
+  HMODULE module_ = nullptr;
+  const ExportInfo* table_ = nullptr;
+  int table_size_ = 0;
+};
+
+// Points one import slot of a loaded module at a replacement for the life of
+// the object, so tests can make faults the platform can't produce. The
+// product code is untouched; only its import table is redirected.
+class ImportPatch {
+ public:
+  ImportPatch(HMODULE module, const char* import_dll, const char* function, const void* replacement);
+  ~ImportPatch();
+  ImportPatch(const ImportPatch&) = delete;
+  ImportPatch& operator=(const ImportPatch&) = delete;
+  bool ok() const { return slot_ != nullptr; }
+  const void* original() const { return original_; }
+
+ private:
+  void** slot_ = nullptr;
+  const void* original_ = nullptr;
+};
+
+// Directory holding the test program (and the built DLLs beside it).
+std::string program_dir();
+
+// A name unique to this process, for keys, services and directories.
+std::string unique_name(const char* stem);
+
+}  // namespace harness

@@ -1,0 +1,1 @@
+# Windows tests of this area are added here.
