@@ -29,7 +29,8 @@ up)
   # The server and Wine's own system processes (services, devices) are
   # started here, detached from our pipes: whatever starts them first hands
   # them its output pipes, and ctest would then wait on them for good.
-  wineserver -p 60 </dev/null >/dev/null 2>&1
+  # A server left from an earlier run refuses a second one; it is reused.
+  wineserver -p 60 </dev/null >/dev/null 2>&1 || true
   wine cmd /c exit </dev/null >/dev/null 2>&1
   ;;
 down)
