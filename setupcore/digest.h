@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string_view>
 
 namespace setupcore {
 
@@ -13,7 +12,10 @@ struct Digest {
   std::uint32_t forward;   // lower(text)
 };
 
-Digest digest(std::string_view text);
+// Takes the text zero-terminated: its length is found while it is read.
+// The aligned eight bytes that hold the terminator are read whole, so up to
+// seven bytes past it may be read, never outside the terminator's page.
+Digest digest(const char* text);
 
 // Writes "%X%X" of mirrored then forward, terminated. False (and nothing
 // written) when `capacity` can't hold it; 17 bytes always do.

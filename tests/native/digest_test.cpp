@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 
@@ -9,11 +12,12 @@ using namespace setupcore;
 
 namespace {
 
-std::string digest_text(std::string_view text) {
+std::string digest_text(const char* text) {
   char out[kDigestTextSize];
   EXPECT_TRUE(format_digest(digest(text), out, sizeof out));
   return out;
 }
+std::string digest_text(const std::string& text) { return digest_text(text.c_str()); }
 
 // A second, deliberately plain implementation: bit by bit, whole passes.
 std::uint32_t crc_bits(std::uint32_t reg, unsigned char b) {
@@ -32,6 +36,12 @@ std::string reference(const std::string& text) {
   char out[32];
   std::snprintf(out, sizeof out, "%X%X", m, f);
   return out;
+}
+
+std::string random_text(std::mt19937& rng, std::size_t length) {
+  std::string text(length, '\0');
+  for (auto& c : text) c = static_cast<char>(1 + rng() % 255);  // no zero: it would end the text
+  return text;
 }
 
 TEST(Digest, PublishedVectors) {
@@ -55,10 +65,67 @@ TEST(Digest, ValuesBehindTheText) {
 TEST(Digest, MatchesAPlainImplementationOnLongAndHighByteTexts) {
   std::mt19937 rng(12345);
   for (std::size_t len : {1u, 2u, 3u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 64u, 65u, 1000u, 4096u, 100003u}) {
-    std::string text(len, '\0');
-    for (auto& c : text) c = static_cast<char>(1 + rng() % 255);  // no zero: it would end the text
+    const std::string text = random_text(rng, len);
     EXPECT_EQ(reference(text), digest_text(text)) << "length " << len;
   }
+}
+
+// The text is read a byte at a time up to an aligned block, then in blocks of
+// eight, then a byte at a time up to the terminator; backwards in blocks from
+// the end. Every start alignment and every length up to a few blocks puts the
+// terminator at each place in a block. The bytes after the terminator are
+// left non-zero: the block holding it is read whole and they must not count.
+TEST(Digest, EveryAlignmentAndTerminatorPlace) {
+  std::mt19937 rng(777);
+  alignas(8) char buffer[64];
+  for (std::size_t offset = 0; offset < 8; ++offset) {
+    for (std::size_t len = 0; len <= 40; ++len) {
+      const std::string text = random_text(rng, len);
+      std::memset(buffer, 'X', sizeof buffer);
+      std::memcpy(buffer + offset, text.c_str(), len + 1);
+      EXPECT_EQ(reference(text), digest_text(buffer + offset)) << "offset " << offset << ", length " << len;
+    }
+  }
+}
+
+// Only A-Z and a-z change, wherever a byte sits in a block: in the word
+// folded arithmetically or in the one folded by table, in either pass. The
+// bounds of both letter ranges and their copies with the top bit set are the
+// likely slips, and every byte value is tried.
+TEST(Digest, FoldsOnlyAsciiLettersAtEveryPlaceInABlock) {
+  alignas(8) char buffer[17];
+  for (int value = 1; value < 256; ++value) {
+    for (std::size_t place = 0; place < 16; ++place) {
+      std::string text(16, 'm');
+      text[place] = static_cast<char>(value);
+      std::memcpy(buffer, text.c_str(), sizeof buffer);
+      ASSERT_EQ(reference(text), digest_text(buffer)) << "byte " << value << " at " << place;
+    }
+  }
+}
+
+// Texts that end at the last byte of a page followed by an unmapped one, or
+// start at the first byte of a page after an unmapped one: a read beyond the
+// page of the text, forwards or backwards, faults.
+TEST(Digest, ReadsNothingOutsideTheTextsPages) {
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+  void* map = mmap(nullptr, 3 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  ASSERT_NE(MAP_FAILED, map);
+  char* guard_before = static_cast<char*>(map);
+  char* middle = guard_before + page;
+  ASSERT_EQ(0, mprotect(guard_before, page, PROT_NONE));
+  ASSERT_EQ(0, mprotect(middle + page, page, PROT_NONE));
+
+  std::mt19937 rng(99);
+  for (std::size_t len = 0; len <= 24; ++len) {
+    const std::string text = random_text(rng, len);
+    char* at_end = middle + page - (len + 1);
+    std::memcpy(at_end, text.c_str(), len + 1);
+    EXPECT_EQ(reference(text), digest_text(at_end)) << "ending the page, length " << len;
+    std::memcpy(middle, text.c_str(), len + 1);
+    EXPECT_EQ(reference(text), digest_text(middle)) << "starting the page, length " << len;
+  }
+  munmap(map, 3 * page);
 }
 
 TEST(Digest, FormatRefusesASmallBuffer) {
