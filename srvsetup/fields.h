@@ -11,15 +11,24 @@ namespace srvsetup {
 
 constexpr char kFieldSeparator = ',';
 
+// string_view::substr reports a bad position by throwing, which would drag
+// the whole C++ exception runtime into the DLLs; these cuts clamp instead.
+constexpr std::string_view head(std::string_view text, std::size_t count) {
+  return std::string_view(text.data(), count < text.size() ? count : text.size());
+}
+constexpr std::string_view tail(std::string_view text, std::size_t from) {
+  return from < text.size() ? std::string_view(text.data() + from, text.size() - from) : std::string_view{};
+}
+
 // The registry hands over data, not text: what counts ends at the first zero.
-constexpr std::string_view up_to_zero(std::string_view text) { return text.substr(0, text.find('\0')); }
+constexpr std::string_view up_to_zero(std::string_view text) { return head(text, text.find('\0')); }
 
 // Takes the next field off the front of `rest`, unchanged; `rest` goes on
 // behind the comma that ended it, or is empty when the field was the last.
 constexpr std::string_view take_field(std::string_view& rest) {
   const std::size_t comma = rest.find(kFieldSeparator);
-  const std::string_view field = rest.substr(0, comma);
-  rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+  const std::string_view field = head(rest, comma);
+  rest = comma == std::string_view::npos ? std::string_view{} : tail(rest, comma + 1);
   return field;
 }
 

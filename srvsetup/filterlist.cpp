@@ -15,12 +15,12 @@ constexpr char kSpace = ' ';
 std::string_view trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kSpace);
   if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kSpace) - first + 1);
+  return head(tail(text, first), text.find_last_not_of(kSpace) - first + 1);
 }
 
 // The whole path when it has no backslash.
 std::string_view file_name(std::string_view path) {
-  return path.substr(path.rfind(kPathSeparator) + 1);
+  return tail(path, path.rfind(kPathSeparator) + 1);
 }
 
 constexpr char fold_ascii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
@@ -59,8 +59,8 @@ bool find_filter_dir(std::string_view list, std::string_view name, char* out, st
     const std::string_view entry = trimmed(take_field(list));
     const std::size_t last = entry.rfind(kPathSeparator);
     if (last == std::string_view::npos) continue;
-    if (!same_name(entry.substr(last + 1), name)) continue;
-    directory << entry.substr(0, last + 1);
+    if (!same_name(tail(entry, last + 1), name)) continue;
+    directory << head(entry, last + 1);
     return directory.finish();
   }
   directory.finish();
