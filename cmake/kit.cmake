@@ -42,6 +42,7 @@ install(TARGETS srvsetup clisetup helpkey RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/include/setupkit.h DESTINATION include)
 install(FILES ${KIT_IMPORT_LIBS} DESTINATION lib)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/exports.md DESTINATION docs)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/nsis DESTINATION examples)
 
 set(KIT_DIST_DIR ${PROJECT_SOURCE_DIR}/dist CACHE PATH "Where the dist target puts the kit")
 add_custom_target(dist
