@@ -84,7 +84,8 @@ kitdemo value 'SOFTWARE\Example Site' PhraseDigest
 
 echo
 echo "== Uninstalling silently: uninstall.exe /S"
-# _?= keeps the uninstaller in place, so this waits for it to finish.
-"$here/wine-run.sh" "$instdir\\uninstall.exe" /S "_?=$instdir"
+# _?= keeps the uninstaller in place, so this waits for it to finish; it
+# must stand unquoted at the end of the command line.
+kitdemo run "\"$instdir\\uninstall.exe\" /S _?=$instdir"
 echo "Service after uninstalling:"
 kitdemo service "$service"

@@ -12,6 +12,9 @@
 //                                        the access calls in the installer's log
 //   kitdemo service <name>               the service's state and settings
 //   kitdemo value <key> <name>           one text value below HKLM
+//   kitdemo run <command line>           starts a program with exactly this
+//                                        command line, waits, passes on its
+//                                        exit code
 #include <windows.h>
 #include <sddl.h>
 
@@ -499,10 +502,29 @@ int Service(const char* name) {
   return 0;
 }
 
+// Wine quotes every argument with a space in it when it builds a command
+// line, and NSIS wants "_?=<folder>" unquoted at the end of an uninstaller's.
+int Run(const char* command_line) {
+  std::string line = command_line;
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::printf("  can't start %s (error %lu)\n", command_line, GetLastError());
+    return 1;
+  }
+  setupcore::Handle thread(process.hThread);
+  setupcore::Handle owner(process.hProcess);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 1;
+  GetExitCodeProcess(process.hProcess, &code);
+  return static_cast<int>(code);
+}
+
 int Usage() {
   std::printf(
       "usage: kitdemo prepare <service> <root> | filters | root <name> | access <srvsetup.dll> <log>\n"
-      "       | service <name> | value <key> <name>\n");
+      "       | service <name> | value <key> <name> | run <command line>\n");
   return 2;
 }
 
@@ -516,5 +538,6 @@ int main(int argc, char** argv) {
   if (command == "access" && argc == 4) return Access(argv[2], argv[3]);
   if (command == "service" && argc == 3) return Service(argv[2]);
   if (command == "value" && argc == 4) return Value(argv[2], argv[3]);
+  if (command == "run" && argc == 3) return Run(argv[2]);
   return Usage();
 }
