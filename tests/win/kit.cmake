@@ -60,3 +60,10 @@ if(KIT_CLANG AND KIT_LLD_LINK AND LLVM_DLLTOOL)
 else()
   message(STATUS "clang, lld-link or llvm-dlltool missing: no Microsoft-ABI link test")
 endif()
+
+# The reference's declarations against the .def files and the header.
+find_program(KIT_PYTHON NAMES python3)
+if(KIT_PYTHON)
+  add_test(NAME kit_exports_doc
+    COMMAND ${KIT_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/exports_doc_check.py ${PROJECT_SOURCE_DIR})
+endif()
