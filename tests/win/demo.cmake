@@ -3,7 +3,7 @@
 # prefix, its report checked.
 find_program(MAKENSIS makensis)
 if(MAKENSIS)
-  add_test(NAME demo COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/demo_test.sh ${CMAKE_BINARY_DIR})
+  add_test(NAME demo COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/demo_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND})
   set_tests_properties(demo PROPERTIES TIMEOUT 300)
 else()
   message(WARNING "makensis not found: the demo and the example installer are not tested")

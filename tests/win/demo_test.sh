@@ -1,5 +1,5 @@
 #!/bin/sh
-# demo_test.sh BUILD_DIR
+# demo_test.sh BUILD_DIR [CMAKE]
 # Installs the kit the way dist/ gets it, runs the demo from it (the example
 # installer built with makensis and run silently under Wine, then its
 # uninstaller) and checks what the demo reports.
@@ -10,7 +10,7 @@ kit=$build/demo-kit
 report=$build/demo/report.txt
 
 rm -rf "$kit"
-cmake --install "$build" --prefix "$kit" >/dev/null
+"${2:-cmake}" --install "$build" --prefix "$kit" >/dev/null
 mkdir -p "$build/demo"
 if ! "$source_dir/scripts/run-demo.sh" "$kit" "$build/bin" "$build/demo" aBc >"$report" 2>&1; then
   cat "$report"
