@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""Checks docs/exports.md against the .def files and include/setupkit.h.
+"""Checks docs/exports.md and the example installer against the .def files
+and include/setupkit.h.
 
 An installer author copies the declarations from the reference, so each
 section must carry the export's real name, convention and argument count:
 one NSIS System::Call line (narrow "m" strings, "?c" exactly for cdecl) and
 one Inno Setup external line (stdcall or cdecl), and "both" exactly on the
-exports clisetup.dll has.
+exports clisetup.dll has. The example installer's calls follow the same
+rules; the System plug-in runs a cdecl export called as stdcall without a
+visible fault, so only reading the script finds a missing "?c".
 
 usage: exports_doc_check.py SOURCE_DIR
 """
@@ -87,6 +90,27 @@ def check(source):
             pascal_count = sum(len(group.split(":")[0].split(",")) for group in params.split(";") if group.strip())
             if pascal_count != count:
                 errors.append(f"{name}: the Pascal declaration has {pascal_count} arguments, the export takes {count}")
+    errors += check_example(source / "examples" / "nsis" / "product-setup.nsi", srv, arguments)
+    return errors
+
+
+def check_example(path, srv, arguments):
+    errors = []
+    text = path.read_text()
+    calls = re.findall(r"System::Call '\$\{KIT\}::(\w+)\((.*)\) i \.r0 \?(c?)u'", text)
+    if not calls or len(calls) != text.count("System::Call '${KIT}::"):
+        errors.append(f"{path.name}: every kit call should read System::Call '${{KIT}}::Name(...) i .r0 ?u' "
+                      f"(or ?cu); {len(calls)} of {text.count('System::Call')} do")
+    for name, params, cdecl in calls:
+        if name not in srv:
+            errors.append(f"{path.name}: {name} is no export of srvsetup.dll")
+            continue
+        if bool(cdecl) != (srv[name][1] == "cdecl"):
+            must = "must" if srv[name][1] == "cdecl" else "must not"
+            errors.append(f"{path.name}: {name} is {srv[name][1]}, so its call {must} use ?c")
+        types = re.findall(r"(?:^|,)\s*(\w)\s", params + " ") if params.strip() else []
+        if len(types) != arguments[name] or any(t not in ("m", "i", "p") for t in types):
+            errors.append(f"{path.name}: {name} is called with {types}")
     return errors
 
 
@@ -95,7 +119,7 @@ def main():
     for error in errors:
         print(error)
     if not errors:
-        print("docs/exports.md agrees with the .def files and setupkit.h")
+        print("docs/exports.md and the example installer agree with the .def files and setupkit.h")
     return 1 if errors else 0
 
 

@@ -61,7 +61,8 @@ else()
   message(STATUS "clang, lld-link or llvm-dlltool missing: no Microsoft-ABI link test")
 endif()
 
-# The reference's declarations against the .def files and the header.
+# The declarations of the reference and of the example installer against
+# the .def files and the header.
 find_program(KIT_PYTHON NAMES python3)
 if(KIT_PYTHON)
   add_test(NAME kit_exports_doc
