@@ -96,8 +96,10 @@ class Leaks : public testing::Test {
 class WebServiceKeys {
  public:
   WebServiceKeys() {
-    set("SYSTEM\\CurrentControlSet\\Services\\W3SVC", nullptr, nullptr);
-    set("SOFTWARE\\Microsoft\\INetMgr", "InstalledBy", "setupkit-leak-test");
+    had_w3svc_ = exists(kW3svc);
+    had_inetmgr_ = exists(kInetMgr);
+    set(kW3svc, nullptr, nullptr);
+    set(kInetMgr, "InstalledBy", "setupkit-leak-test");
     set("SOFTWARE\\Microsoft\\setupkit-leak-test", "InstallPath", "C:\\inetpub");
     set(kParams, "Filter DLLs", "C:\\a\\x.dll,C:\\w\\sitefilt.dll");
     set(kParams, "AnonymousUserName", "SYSTEM");
@@ -115,11 +117,24 @@ class WebServiceKeys {
       RegDeleteValueA(k, "setupkit-leak-root");
       RegCloseKey(k);
     }
+    // Keys this test made are taken away again, so the prefix looks as before.
+    if (!had_w3svc_) RegDeleteTreeA(HKEY_LOCAL_MACHINE, kW3svc);
+    if (!had_inetmgr_) RegDeleteTreeA(HKEY_LOCAL_MACHINE, kInetMgr);
   }
+  static constexpr const char* kW3svc = "SYSTEM\\CurrentControlSet\\Services\\W3SVC";
+  static constexpr const char* kInetMgr = "SOFTWARE\\Microsoft\\INetMgr";
   static constexpr const char* kParams = "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters";
   static constexpr const char* kRoots = "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters\\Virtual Roots";
 
  private:
+  static bool exists(const char* path) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+  }
+  bool had_w3svc_ = false;
+  bool had_inetmgr_ = false;
   static void set(const char* path, const char* name, const char* text) {
     HKEY k;
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr)) return;
