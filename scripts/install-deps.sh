@@ -3,7 +3,7 @@
 set -eu
 packages="cmake ninja-build g++ clang googletest libgtest-dev libbenchmark-dev zlib1g-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686 libz-mingw-w64-dev
-  wine wine32:i386 nsis python3"
+  wine wine32:i386 nsis python3 llvm lld"
 
 missing=""
 for p in $packages; do
