@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "handles.h"
+#include "importpatch.h"
 
 namespace {
 
@@ -241,33 +242,6 @@ BOOL WINAPI RecordedSetFileSecurity(LPCSTR path, SECURITY_INFORMATION info, PSEC
   return TRUE;
 }
 
-// Points one import slot of a loaded module elsewhere; returns the old target.
-const void* PatchImport(HMODULE module, const char* import_dll, const char* function, const void* replacement) {
-  auto* base = reinterpret_cast<BYTE*>(module);
-  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-  const auto& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-  if (dir.VirtualAddress == 0) return nullptr;
-  for (auto* desc = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); desc->Name; ++desc) {
-    if (lstrcmpiA(reinterpret_cast<const char*>(base + desc->Name), import_dll) != 0) continue;
-    auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
-        base + (desc->OriginalFirstThunk ? desc->OriginalFirstThunk : desc->FirstThunk));
-    auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + desc->FirstThunk);
-    for (; names->u1.AddressOfData; ++names, ++slots) {
-      if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
-      auto* by_name = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-      if (std::strcmp(reinterpret_cast<const char*>(by_name->Name), function) != 0) continue;
-      void** slot = reinterpret_cast<void**>(&slots->u1.Function);
-      DWORD old = 0;
-      if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &old)) return nullptr;
-      const void* previous = *slot;
-      *slot = const_cast<void*>(replacement);
-      VirtualProtect(slot, sizeof *slot, old, &old);
-      return previous;
-    }
-  }
-  return nullptr;
-}
-
 std::string AccountOf(PSID sid) {
   char name[256];
   char domain[256];
@@ -404,11 +378,13 @@ int Access(const char* dll_path, const char* log_path) {
   using GrantProc = int(__cdecl*)(const char*, int, int, int, int, int, int, int);
   auto clear = reinterpret_cast<ClearProc>(reinterpret_cast<void*>(GetProcAddress(dll.get(), "ClearAccessRights")));
   auto grant = reinterpret_cast<GrantProc>(reinterpret_cast<void*>(GetProcAddress(dll.get(), "NTSetDirAccess")));
-  platform_get_file_security = reinterpret_cast<decltype(&GetFileSecurityA)>(const_cast<void*>(
-      PatchImport(dll.get(), "ADVAPI32.dll", "GetFileSecurityA", reinterpret_cast<void*>(&RecordedGetFileSecurity))));
-  const bool set_patched = PatchImport(dll.get(), "ADVAPI32.dll", "SetFileSecurityA",
-                                       reinterpret_cast<void*>(&RecordedSetFileSecurity)) != nullptr;
-  if (!clear || !grant || !platform_get_file_security || !set_patched) {
+  const harness::ImportPatch get_patch(dll.get(), "ADVAPI32.dll", "GetFileSecurityA",
+                                       reinterpret_cast<const void*>(&RecordedGetFileSecurity));
+  const harness::ImportPatch set_patch(dll.get(), "ADVAPI32.dll", "SetFileSecurityA",
+                                       reinterpret_cast<const void*>(&RecordedSetFileSecurity));
+  platform_get_file_security =
+      reinterpret_cast<decltype(&GetFileSecurityA)>(const_cast<void*>(get_patch.original()));
+  if (!clear || !grant || !get_patch.ok() || !set_patch.ok()) {
     std::printf("  can't redirect the file-security calls of %s\n", dll_path);
     return 1;
   }

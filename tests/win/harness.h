@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "importpatch.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -71,23 +73,6 @@ class Dll {
   HMODULE module_ = nullptr;
   const ExportInfo* table_ = nullptr;
   int table_size_ = 0;
-};
-
-// Points one import slot of a loaded module at a replacement for the life of
-// the object, so tests can make faults the platform can't produce. The
-// product code is untouched; only its import table is redirected.
-class ImportPatch {
- public:
-  ImportPatch(HMODULE module, const char* import_dll, const char* function, const void* replacement);
-  ~ImportPatch();
-  ImportPatch(const ImportPatch&) = delete;
-  ImportPatch& operator=(const ImportPatch&) = delete;
-  bool ok() const { return slot_ != nullptr; }
-  const void* original() const { return original_; }
-
- private:
-  void** slot_ = nullptr;
-  const void* original_ = nullptr;
 };
 
 // Directory holding the test program (and the built DLLs beside it).
