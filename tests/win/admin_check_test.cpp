@@ -75,19 +75,6 @@ BOOL WINAPI FaultyGetTokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind
   return TRUE;
 }
 
-// Bytes in use on the process heap, where LocalAlloc and the SID
-// allocator take their memory.
-SIZE_T process_heap_in_use() {
-  const HANDLE heap = GetProcessHeap();
-  SIZE_T total = 0;
-  PROCESS_HEAP_ENTRY entry{};
-  HeapLock(heap);
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-  HeapUnlock(heap);
-  return total;
-}
-
 class AdministratorCheck : public testing::Test {
  protected:
   void SetUp() override {
@@ -125,9 +112,9 @@ TEST_P(TokenCases, AnswerAndReleaseTheTokenAndMemory) {
 
   // Many calls on the same path leave nothing behind: no token handle open,
   // no group buffer or SID on the heap.
-  const SIZE_T heap = process_heap_in_use();
+  const SIZE_T heap = harness::heap_in_use();
   for (int i = 0; i < 200; ++i) ASSERT_EQ(GetParam().result, srv("RunningAsAdministrator"));
-  EXPECT_EQ(heap, process_heap_in_use());
+  EXPECT_EQ(heap, harness::heap_in_use());
   ASSERT_FALSE(g_token.queried.empty());
   expect_tokens_closed();
 }

@@ -63,6 +63,26 @@ std::string unique_name(const char* stem) {
          std::to_string(InterlockedIncrement(&counter));
 }
 
+SIZE_T heap_in_use() {
+  const HANDLE heap = GetProcessHeap();
+  SIZE_T total = 0;
+  PROCESS_HEAP_ENTRY entry{};
+  HeapLock(heap);
+  while (HeapWalk(heap, &entry))
+    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+  HeapUnlock(heap);
+  return total;
+}
+
+int open_handles() {
+  int n = 0;
+  for (std::uintptr_t v = 4; v < 0x10000; v += 4) {
+    DWORD flags;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(v), &flags)) ++n;
+  }
+  return n;
+}
+
 Dll::Dll(const char* file) {
   module_ = LoadLibraryA(file);
   if (_stricmp(file, "clisetup.dll") == 0) {

@@ -78,6 +78,14 @@ class Dll {
 // Directory holding the test program (and the built DLLs beside it).
 std::string program_dir();
 
+// Bytes in use on the process heap, where local memory, SIDs and the
+// service manager's handle records live.
+SIZE_T heap_in_use();
+
+// Open handles of this process, counted one by one: Wine's
+// GetProcessHandleCount always gives 0.
+int open_handles();
+
 // A name unique to this process, for keys, services and directories.
 std::string unique_name(const char* stem);
 

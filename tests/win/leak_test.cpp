@@ -43,30 +43,6 @@ DWORD handle_count() {
   return n;
 }
 
-// Wine's GetProcessHandleCount always gives 0, so the open handles are also
-// counted one by one: every value the handle table could hold is asked for.
-int open_handles() {
-  int n = 0;
-  for (std::uintptr_t v = 4; v < 0x10000; v += 4) {
-    DWORD flags;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(v), &flags)) ++n;
-  }
-  return n;
-}
-
-// Bytes in use on the process heap, where local memory, SIDs and the
-// service manager's handle records live.
-SIZE_T heap_in_use() {
-  HANDLE heap = GetProcessHeap();
-  SIZE_T busy = 0;
-  HeapLock(heap);
-  PROCESS_HEAP_ENTRY entry{};
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) busy += entry.cbData;
-  HeapUnlock(heap);
-  return busy;
-}
-
 class Leaks : public testing::Test {
  protected:
   void SetUp() override {
@@ -78,13 +54,13 @@ class Leaks : public testing::Test {
   void expect_no_leak(const char* what, F body) {
     body();
     const DWORD before = handle_count();
-    const int open_before = open_handles();
-    const SIZE_T heap_before = heap_in_use();
+    const int open_before = harness::open_handles();
+    const SIZE_T heap_before = harness::heap_in_use();
     const LONG local_before = g_live_local, sids_before = g_live_sids;
     for (int i = 0; i < kRounds; ++i) body();
     EXPECT_EQ(before, handle_count()) << what << ": handles";
-    EXPECT_EQ(open_before, open_handles()) << what << ": open handles";
-    EXPECT_EQ(heap_before, heap_in_use()) << what << ": heap bytes in use";
+    EXPECT_EQ(open_before, harness::open_handles()) << what << ": open handles";
+    EXPECT_EQ(heap_before, harness::heap_in_use()) << what << ": heap bytes in use";
     EXPECT_EQ(local_before, g_live_local) << what << ": local allocations";
     EXPECT_EQ(sids_before, g_live_sids) << what << ": SIDs";
   }
@@ -146,12 +122,12 @@ class WebServiceKeys {
 // The counter itself must see a handle left open, or the checks below prove
 // nothing.
 TEST(OpenHandles, SeesAKeyLeftOpen) {
-  const int before = open_handles();
+  const int before = harness::open_handles();
   HKEY k = nullptr;
   ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE", 0, KEY_READ, &k));
-  EXPECT_EQ(before + 1, open_handles());
+  EXPECT_EQ(before + 1, harness::open_handles());
   RegCloseKey(k);
-  EXPECT_EQ(before, open_handles());
+  EXPECT_EQ(before, harness::open_handles());
 }
 
 TEST_F(Leaks, ProbesAndDigest) {
@@ -190,6 +166,7 @@ TEST_F(Leaks, Security) {
   harness::ImportPatch sid(srv.module(), "ADVAPI32.dll", "AllocateAndInitializeSid",
                            reinterpret_cast<const void*>(&counting_allocate_sid));
   harness::ImportPatch freesid(srv.module(), "ADVAPI32.dll", "FreeSid", reinterpret_cast<const void*>(&counting_free_sid));
+  ASSERT_TRUE(alloc.ok() && local_free.ok() && sid.ok() && freesid.ok()) << "the counters must sit in the DLL's imports";
 
   const std::string dir = harness::program_dir() + "\\" + harness::unique_name("leakdir");
   ASSERT_TRUE(CreateDirectoryA(dir.c_str(), nullptr));

@@ -492,18 +492,6 @@ TEST_F(DirAccess, NearlyFullListTakesOnlyTheGrantThatFits) {
   EXPECT_EQ(allowed("Administrators", GENERIC_ALL, 1), after.back());
 }
 
-// Bytes in use on the process heap, where LocalAlloc takes its memory.
-SIZE_T process_heap_in_use() {
-  const HANDLE heap = GetProcessHeap();
-  SIZE_T total = 0;
-  PROCESS_HEAP_ENTRY entry{};
-  HeapLock(heap);
-  while (HeapWalk(heap, &entry))
-    if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-  HeapUnlock(heap);
-  return total;
-}
-
 // The new lists are freed on the paths that fail after taking them: a list
 // too long to grow, a refused write, and the cleared list of a missing path.
 TEST_F(DirAccess, ListsAreFreedOnFailingPaths) {
@@ -521,9 +509,9 @@ TEST_F(DirAccess, ListsAreFreedOnFailingPaths) {
   };
 
   round();
-  const SIZE_T heap = process_heap_in_use();
+  const SIZE_T heap = harness::heap_in_use();
   for (int i = 0; i < 50; ++i) round();
-  EXPECT_EQ(heap, process_heap_in_use());
+  EXPECT_EQ(heap, harness::heap_in_use());
   EXPECT_TRUE(g_store.writes.empty());
 }
 
