@@ -7,24 +7,14 @@
 #include <string>
 
 #include "digest.h"
+#include "digest_reference.h"
 
 using namespace setupcore;
-
-static std::uint32_t feed(std::uint32_t reg, unsigned char b) {
-  reg ^= b;
-  for (int i = 0; i < 8; ++i) reg = (reg & 1) ? (reg >> 1) ^ 0xEDB88320u : reg >> 1;
-  return reg;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   text = text.substr(0, std::strlen(text.c_str()));
-  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-  auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
-  std::uint32_t f = 0xFFFFFFFF;
-  for (unsigned char c : text) f = feed(f, lower(c));
-  std::uint32_t m = feed(f, 0);
-  for (auto it = text.rbegin(); it != text.rend(); ++it) m = feed(m, upper(*it));
+  const auto [m, f] = digest_reference::values(text);
 
   // Each copy ends at its terminator, so the address checker flags any read
   // past it other than the aligned block the digest reads whole.

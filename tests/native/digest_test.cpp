@@ -7,6 +7,7 @@
 #include <string>
 
 #include "digest.h"
+#include "digest_reference.h"
 
 using namespace setupcore;
 
@@ -18,25 +19,6 @@ std::string digest_text(const char* text) {
   return out;
 }
 std::string digest_text(const std::string& text) { return digest_text(text.c_str()); }
-
-// A second, deliberately plain implementation: bit by bit, whole passes.
-std::uint32_t crc_bits(std::uint32_t reg, unsigned char b) {
-  reg ^= b;
-  for (int i = 0; i < 8; ++i) reg = (reg & 1) ? (reg >> 1) ^ 0xEDB88320u : reg >> 1;
-  return reg;
-}
-std::string reference(const std::string& text) {
-  auto lower = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-  auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 32 : c; };
-  std::uint32_t f = 0xFFFFFFFF, m = 0xFFFFFFFF;
-  for (unsigned char c : text) f = crc_bits(f, lower(c));
-  for (unsigned char c : text) m = crc_bits(m, lower(c));
-  m = crc_bits(m, 0);
-  for (auto it = text.rbegin(); it != text.rend(); ++it) m = crc_bits(m, upper(*it));
-  char out[32];
-  std::snprintf(out, sizeof out, "%X%X", m, f);
-  return out;
-}
 
 std::string random_text(std::mt19937& rng, std::size_t length) {
   std::string text(length, '\0');
@@ -66,7 +48,7 @@ TEST(Digest, MatchesAPlainImplementationOnLongAndHighByteTexts) {
   std::mt19937 rng(12345);
   for (std::size_t len : {1u, 2u, 3u, 7u, 8u, 9u, 15u, 16u, 17u, 63u, 64u, 65u, 1000u, 4096u, 100003u}) {
     const std::string text = random_text(rng, len);
-    EXPECT_EQ(reference(text), digest_text(text)) << "length " << len;
+    EXPECT_EQ(digest_reference::text(text), digest_text(text)) << "length " << len;
   }
 }
 
@@ -83,7 +65,7 @@ TEST(Digest, EveryAlignmentAndTerminatorPlace) {
       const std::string text = random_text(rng, len);
       std::memset(buffer, 'X', sizeof buffer);
       std::memcpy(buffer + offset, text.c_str(), len + 1);
-      EXPECT_EQ(reference(text), digest_text(buffer + offset)) << "offset " << offset << ", length " << len;
+      EXPECT_EQ(digest_reference::text(text), digest_text(buffer + offset)) << "offset " << offset << ", length " << len;
     }
   }
 }
@@ -99,7 +81,7 @@ TEST(Digest, FoldsOnlyAsciiLettersAtEveryPlaceInABlock) {
       std::string text(16, 'm');
       text[place] = static_cast<char>(value);
       std::memcpy(buffer, text.c_str(), sizeof buffer);
-      ASSERT_EQ(reference(text), digest_text(buffer)) << "byte " << value << " at " << place;
+      ASSERT_EQ(digest_reference::text(text), digest_text(buffer)) << "byte " << value << " at " << place;
     }
   }
 }
@@ -121,9 +103,9 @@ TEST(Digest, ReadsNothingOutsideTheTextsPages) {
     const std::string text = random_text(rng, len);
     char* at_end = middle + page - (len + 1);
     std::memcpy(at_end, text.c_str(), len + 1);
-    EXPECT_EQ(reference(text), digest_text(at_end)) << "ending the page, length " << len;
+    EXPECT_EQ(digest_reference::text(text), digest_text(at_end)) << "ending the page, length " << len;
     std::memcpy(middle, text.c_str(), len + 1);
-    EXPECT_EQ(reference(text), digest_text(middle)) << "starting the page, length " << len;
+    EXPECT_EQ(digest_reference::text(text), digest_text(middle)) << "starting the page, length " << len;
   }
   munmap(map, 3 * page);
 }
