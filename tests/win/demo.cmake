@@ -4,7 +4,7 @@
 find_program(MAKENSIS makensis)
 if(MAKENSIS)
   add_test(NAME demo COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/demo_test.sh ${CMAKE_BINARY_DIR} ${CMAKE_COMMAND})
-  set_tests_properties(demo PROPERTIES TIMEOUT 300)
+  set_tests_properties(demo PROPERTIES TIMEOUT 600 LABELS wine)
 else()
   message(WARNING "makensis not found: the demo and the example installer are not tested")
 endif()

@@ -7,4 +7,4 @@ add_test(NAME security_cleared_mode
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/cleared_mode.sh ${PROJECT_SOURCE_DIR}/scripts/wine-run.sh
           $<TARGET_FILE:security_test>)
 set_tests_properties(security_cleared_mode PROPERTIES
-  FIXTURES_REQUIRED wine ENVIRONMENT "${WINE_TEST_ENV}" TIMEOUT 120)
+  FIXTURES_REQUIRED wine ENVIRONMENT "${WINE_TEST_ENV}" TIMEOUT 120 LABELS wine)
