@@ -19,10 +19,14 @@ foreach(dll srvsetup clisetup)
     COMMAND ${CMAKE_COMMAND} -DIN=${def} -DOUT=${import_def} -P ${PROJECT_SOURCE_DIR}/cmake/importdef.cmake
     DEPENDS ${def} ${PROJECT_SOURCE_DIR}/cmake/importdef.cmake
     VERBATIM)
+  # GNU dlltool names the library's members and its head and tail symbols
+  # after the output path as given: a bare file name keeps the build folder
+  # out of them (lib<dll>_dll_a_h.o, __head_lib<dll>_dll_a).
   add_custom_command(OUTPUT ${KIT_LIB_DIR}/lib${dll}.dll.a
     COMMAND ${CMAKE_DLLTOOL} --input-def ${import_def} --dllname ${dll}.dll --kill-at
-            --output-lib ${KIT_LIB_DIR}/lib${dll}.dll.a
+            --output-lib lib${dll}.dll.a
     DEPENDS ${import_def}
+    WORKING_DIRECTORY ${KIT_LIB_DIR}
     VERBATIM)
   list(APPEND KIT_IMPORT_LIBS ${KIT_LIB_DIR}/lib${dll}.dll.a)
   if(LLVM_DLLTOOL)
