@@ -42,6 +42,9 @@ if(NOT LLVM_DLLTOOL)
 endif()
 add_custom_target(import_libs ALL DEPENDS ${KIT_IMPORT_LIBS})
 
+# Everything the kit's install rules take from the build.
+set(KIT_TARGETS srvsetup clisetup helpkey import_libs)
+
 install(TARGETS srvsetup clisetup helpkey RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/include/setupkit.h DESTINATION include)
 install(FILES ${KIT_IMPORT_LIBS} DESTINATION lib)
@@ -52,6 +55,6 @@ set(KIT_DIST_DIR ${PROJECT_SOURCE_DIR}/dist CACHE PATH "Where the dist target pu
 add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KIT_DIST_DIR}
   COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${KIT_DIST_DIR}
-  DEPENDS srvsetup clisetup helpkey import_libs
+  DEPENDS ${KIT_TARGETS}
   COMMENT "Filling ${KIT_DIST_DIR}"
   VERBATIM)
