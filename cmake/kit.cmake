@@ -19,10 +19,14 @@ foreach(dll srvsetup clisetup)
     COMMAND ${CMAKE_COMMAND} -DIN=${def} -DOUT=${import_def} -P ${PROJECT_SOURCE_DIR}/cmake/importdef.cmake
     DEPENDS ${def} ${PROJECT_SOURCE_DIR}/cmake/importdef.cmake
     VERBATIM)
+  # GNU dlltool names the library's members and its head and tail symbols
+  # after the output path as given: a bare file name keeps the build folder
+  # out of them (lib<dll>_dll_a_h.o, __head_lib<dll>_dll_a).
   add_custom_command(OUTPUT ${KIT_LIB_DIR}/lib${dll}.dll.a
     COMMAND ${CMAKE_DLLTOOL} --input-def ${import_def} --dllname ${dll}.dll --kill-at
-            --output-lib ${KIT_LIB_DIR}/lib${dll}.dll.a
+            --output-lib lib${dll}.dll.a
     DEPENDS ${import_def}
+    WORKING_DIRECTORY ${KIT_LIB_DIR}
     VERBATIM)
   list(APPEND KIT_IMPORT_LIBS ${KIT_LIB_DIR}/lib${dll}.dll.a)
   if(LLVM_DLLTOOL)
@@ -38,6 +42,9 @@ if(NOT LLVM_DLLTOOL)
 endif()
 add_custom_target(import_libs ALL DEPENDS ${KIT_IMPORT_LIBS})
 
+# Everything the kit's install rules take from the build.
+set(KIT_TARGETS srvsetup clisetup helpkey import_libs)
+
 install(TARGETS srvsetup clisetup helpkey RUNTIME DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/include/setupkit.h DESTINATION include)
 install(FILES ${KIT_IMPORT_LIBS} DESTINATION lib)
@@ -48,6 +55,6 @@ set(KIT_DIST_DIR ${PROJECT_SOURCE_DIR}/dist CACHE PATH "Where the dist target pu
 add_custom_target(dist
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KIT_DIST_DIR}
   COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${KIT_DIST_DIR}
-  DEPENDS srvsetup clisetup helpkey import_libs
+  DEPENDS ${KIT_TARGETS}
   COMMENT "Filling ${KIT_DIST_DIR}"
   VERBATIM)
