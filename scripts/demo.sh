@@ -12,4 +12,4 @@ echo
 echo "The kit is in dist/: bin/ (srvsetup.dll, clisetup.dll, helpkey.exe), include/setupkit.h,"
 echo "lib/ (import libraries), docs/exports.md, examples/nsis/product-setup.nsi."
 echo
-scripts/wine-host.sh scripts/run-demo.sh dist build/win32/bin build/win32/demo
+SETUPKIT_VM_LOCAL=build/win32/demo/prefix scripts/wine-host.sh scripts/run-demo.sh dist build/win32/bin build/win32/demo

@@ -24,12 +24,34 @@ constexpr DWORD kAceHeaderAndMask = sizeof(ACE_HEADER) + sizeof(ACCESS_MASK);
 
 constexpr char kParametersKey[] = "SYSTEM\\CurrentControlSet\\Services\\W3SVC\\Parameters";
 
-bool LookupAccountSid(const char* account, BYTE (&sid)[kSidBytes]) {
+bool FindAccountSid(const char* account, BYTE (&sid)[kSidBytes]) {
   DWORD sid_size = kSidBytes;
   char domain[kDomainChars];
   DWORD domain_size = kDomainChars;
   SID_NAME_USE use;
   return LookupAccountNameA(nullptr, account, sid, &sid_size, domain, &domain_size, &use) != FALSE;
+}
+
+// The accounts the kit names itself go by their well-known SIDs: their names
+// are translated on every Windows that isn't English ("Administrateurs",
+// "Jeder"), and a lookup of the English name fails there.
+struct WellKnownAccount {
+  SID_IDENTIFIER_AUTHORITY authority;
+  BYTE count;
+  DWORD first, second;
+};
+constexpr WellKnownAccount kEveryone{SECURITY_WORLD_SID_AUTHORITY, 1, SECURITY_WORLD_RID, 0};
+constexpr WellKnownAccount kAdministrators{SECURITY_NT_AUTHORITY, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                           DOMAIN_ALIAS_RID_ADMINS};
+constexpr WellKnownAccount kLocalSystem{SECURITY_NT_AUTHORITY, 1, SECURITY_LOCAL_SYSTEM_RID, 0};
+
+AllocatedSid BuildSid(const WellKnownAccount& account) {
+  SID_IDENTIFIER_AUTHORITY authority = account.authority;
+  AllocatedSid sid;
+  if (!AllocateAndInitializeSid(&authority, account.count, account.first, account.second, 0, 0, 0, 0, 0, 0,
+                                sid.put()))
+    sid.reset();
+  return sid;
 }
 
 // An access list may hold entries of other layouts; only an entry long
@@ -41,20 +63,13 @@ bool AceNamesSid(const ACE_HEADER* ace, PSID sid) {
   return EqualSid(ace_sid, sid) != FALSE;
 }
 
-// Adds one access-allowed entry for the account at the end of the path's
-// list and marks the account's first entry as inherited by files. The
+// Adds one access-allowed entry for the account's SID at the end of the
+// path's list and marks the account's first entry as inherited by files. The
 // object is only written at the very end, so any failure leaves it as it was.
-int GrantAccountAccess(const char* path, const char* account, DWORD mask) {
-  // Longer names can only come from the registry value, and no account has
-  // one; they are refused before anything is asked of the system.
-  if (std::string_view(account).size() > kAccountChars) return 0;
-
-  alignas(DWORD) BYTE sid[kSidBytes];
-  if (!LookupAccountSid(account, sid)) return 0;
-  // The object's owner is left as it is, but a machine on which
-  // "Administrators" does not resolve gets no grant at all.
-  alignas(DWORD) BYTE administrators[kSidBytes];
-  if (!LookupAccountSid("Administrators", administrators)) return 0;
+// The object's owner is left as it is, but without the administrators' SID
+// no grant is made at all.
+int GrantAccountAccess(const char* path, PSID sid, PSID administrators, DWORD mask) {
+  if (!sid || !administrators) return 0;
 
   alignas(DWORD) BYTE old_descriptor[kDescriptorBytes];
   DWORD needed = 0;
@@ -102,6 +117,16 @@ int GrantAccountAccess(const char* path, const char* account, DWORD mask) {
   return SetFileSecurityA(path, DACL_SECURITY_INFORMATION, &descriptor) ? 1 : 0;
 }
 
+// The web server's anonymous account is known only by the name it stored.
+int GrantNamedAccountAccess(const char* path, const char* account, PSID administrators, DWORD mask) {
+  // Longer names can only come from the registry value, and no account has
+  // one; they are refused before anything is asked of the system.
+  if (std::string_view(account).size() > kAccountChars) return 0;
+  alignas(DWORD) BYTE sid[kSidBytes];
+  if (!FindAccountSid(account, sid)) return 0;
+  return GrantAccountAccess(path, sid, administrators, mask);
+}
+
 // The web server's anonymous account, or an empty name when it can't be read.
 void ReadAnonymousUserName(char (&name)[kAnonymousNameBytes]) {
   name[0] = '\0';
@@ -134,11 +159,8 @@ extern "C" int __cdecl RunningAsAdministrator(void) {
   LocalMemory buffer(LocalAlloc(LMEM_FIXED, size));
   if (!buffer || !GetTokenInformation(token.get(), TokenGroups, buffer.get(), size, &size)) return 0;
 
-  SID_IDENTIFIER_AUTHORITY nt_authority = SECURITY_NT_AUTHORITY;
-  AllocatedSid administrators;
-  if (!AllocateAndInitializeSid(&nt_authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                0, 0, administrators.put()))
-    return 0;
+  const AllocatedSid administrators = BuildSid(kAdministrators);
+  if (!administrators) return 0;
 
   // A group counts whatever its attributes: present but disabled or
   // deny-only is still membership.
@@ -166,12 +188,13 @@ extern "C" int __cdecl NTSetDirAccess(const char* path, int read, int write, int
   ReadAnonymousUserName(anonymous_name);
   const DWORD mask = srvsetup::access_mask(read, write, execute, del, full);
 
+  const AllocatedSid administrators = BuildSid(kAdministrators);
   // Each grant stands alone: one that fails doesn't keep the others back.
   if (anonymous == 1) {
-    GrantAccountAccess(path, anonymous_name, mask);
-    if (everyone != 0) GrantAccountAccess(path, "EVERYONE", mask);
+    GrantNamedAccountAccess(path, anonymous_name, administrators.get(), mask);
+    if (everyone != 0) GrantAccountAccess(path, BuildSid(kEveryone).get(), administrators.get(), mask);
   }
-  GrantAccountAccess(path, "Administrators", GENERIC_ALL);
-  GrantAccountAccess(path, "SYSTEM", GENERIC_ALL);
+  GrantAccountAccess(path, administrators.get(), administrators.get(), GENERIC_ALL);
+  GrantAccountAccess(path, BuildSid(kLocalSystem).get(), administrators.get(), GENERIC_ALL);
   return 1;
 }

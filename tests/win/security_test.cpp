@@ -198,9 +198,32 @@ BOOL WINAPI StoreSetFileSecurityA(LPCSTR path, SECURITY_INFORMATION info, PSECUR
 
 std::vector<std::string> g_lookups;
 
+// A French system knows its built-in accounts by their French names only.
+struct LocalName {
+  const char* english;
+  const char* french;
+};
+constexpr LocalName kFrenchNames[] = {
+    {"Administrators", "Administrateurs"}, {"EVERYONE", "Tout le monde"}, {"SYSTEM", "Syst\xE8me"}};
+bool g_french = false;
+
+bool english_builtin(const std::string& name) {
+  for (const LocalName& n : kFrenchNames)
+    if (_stricmp(n.english, name.c_str()) == 0) return true;
+  return false;
+}
+
 BOOL WINAPI RecordingLookupAccountNameA(LPCSTR system, LPCSTR account, PSID sid, LPDWORD sid_size, LPSTR domain,
                                         LPDWORD domain_size, PSID_NAME_USE use) {
   g_lookups.push_back(account);
+  if (g_french) {
+    if (english_builtin(account)) {
+      SetLastError(ERROR_NONE_MAPPED);
+      return FALSE;
+    }
+    for (const LocalName& n : kFrenchNames)
+      if (_stricmp(n.french, account) == 0) account = n.english;
+  }
   return LookupAccountNameA(system, account, sid, sid_size, domain, domain_size, use);
 }
 
@@ -288,6 +311,7 @@ class DirAccess : public testing::Test {
     g_store.reads.reserve(4096);
     g_lookups.clear();
     g_lookups.reserve(4096);
+    g_french = false;
     ASSERT_TRUE(get_.ok() && set_.ok() && lookup_.ok()) << "file-security or lookup import not found";
     user_ = current_user();
     for (const std::string name : {user_, std::string("EVERYONE"), std::string("Administrators"),
@@ -355,6 +379,22 @@ TEST_F(DirAccess, ClearThenGrantLeavesFourMarkedEntriesInOrder) {
   }
   EXPECT_EQ(twice, dacl(path));
   expect_dacl_only();
+}
+
+// The accounts the kit names itself are taken by SID, so a system that knows
+// them only by translated names still gets all four entries.
+TEST_F(DirAccess, LocalizedAccountNamesStillGetTheFourEntries) {
+  const std::string path = object(descriptor({allowed("EVERYONE", GENERIC_ALL, 0)}));
+  g_french = true;
+
+  EXPECT_EQ(1, srv("ClearAccessRights", path.c_str()));
+  EXPECT_EQ(1, srv("NTSetDirAccess", path.c_str(), 1, 0, 1, 0, 0, 1, 1));
+
+  std::vector<Ace> expected = {allowed(user_, kRead, 1), allowed("EVERYONE", kRead, 1)};
+  for (const Ace& a : fixed_grants()) expected.push_back(a);
+  EXPECT_EQ(expected, dacl(path));
+  for (const std::string& name : g_lookups) EXPECT_FALSE(english_builtin(name)) << "looked up " << name;
+  EXPECT_EQ(std::vector<std::string>{user_}, g_lookups) << "only the anonymous account goes by name";
 }
 
 TEST_F(DirAccess, KeepsOldEntriesAndMarksTheAccountsFirstEntry) {
