@@ -13,8 +13,9 @@ case "${1:-}" in
 up)
   if [ ! -f "$WINEPREFIX/.setupkit-ready" ]; then
     wineserver -k </dev/null >/dev/null 2>&1 || true
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Emptied rather than removed: in the test VM the folder is a mount point.
+    mkdir -p "$WINEPREFIX"
+    find "$WINEPREFIX" -mindepth 1 -delete
     # The first boot must finish before anything uses the service manager.
     wineboot -i </dev/null >/dev/null 2>&1
     wineserver -w
