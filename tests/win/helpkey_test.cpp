@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <cctype>
 #include <cstring>
 #include <set>
@@ -83,7 +85,7 @@ class NullDesktop {
     const Handle explorer =
         start_in_job("explorer.exe /desktop=" + name_ + ",640x480,null", job_.get(), nullptr, nullptr);
     // The desktop and its window are up once its program waits for input.
-    if (explorer && WaitForInputIdle(explorer.get(), 10000) != 0) ADD_FAILURE() << "the desktop did not come up";
+    if (explorer && WaitForInputIdle(explorer.get(), 60000) != 0) ADD_FAILURE() << "the desktop did not come up";
   }
   const char* name() const { return name_.c_str(); }
 
@@ -132,10 +134,10 @@ class LaunchDir {
     const Handle process = start_in_job("\"" + path("helpkey.exe") + "\"" + (text.empty() ? "" : " " + text),
                                         job.get(), desktop, dir_.c_str());
     if (!process) return outcome;
-    outcome.finished = WaitForSingleObject(process.get(), 20000) == WAIT_OBJECT_0;
+    outcome.finished = WaitForSingleObject(process.get(), 60000) == WAIT_OBJECT_0;
     GetExitCodeProcess(process.get(), &outcome.exit_code);
     // The recorders may still be at work when helpkey has ended.
-    outcome.all_ended = wait_until_empty(job.get(), 20000);
+    outcome.all_ended = wait_until_empty(job.get(), 60000);
     outcome.viewer_log = read_file(path("winhelp.log"), &outcome.viewer_started);
     outcome.engine_log = read_file(path("winhlp32.log"), &outcome.engine_started);
     return outcome;
@@ -183,6 +185,11 @@ TEST_P(Helpkey, StartsTheViewerOrCallsTheHelpEngine) {
 
   if (c.keyword.empty()) {
     EXPECT_FALSE(out.engine_started) << out.engine_log;
+  } else if (std::getenv("SETUPKIT_NO_DESKTOP_WINDOWS")) {
+    // The test VM's Wine makes no window on the null desktop, so the
+    // engine's stand-in can't take the request there.
+    ASSERT_TRUE(out.engine_started) << "the help engine was not called";
+    GTEST_SKIP() << "no windows on this Wine's null desktop: the request itself is not checked";
   } else {
     ASSERT_TRUE(out.engine_started) << "the help engine was not called";
     // The first two lines are how the platform started its engine; the rest

@@ -79,7 +79,7 @@ void serve_one_request(HINSTANCE instance) {
     append("request: no window (" + std::to_string(GetLastError()) + ")\n");
     return;
   }
-  SetTimer(window, 1, 10000, nullptr);
+  SetTimer(window, 1, 30000, nullptr);
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
   DestroyWindow(window);
